@@ -1,1 +1,5 @@
-// Placeholder; replaced by the real implementation.
+// Placeholder until saving lands; replaced by the real implementation.
+#include "save/save.h"
+void SaveNovel() {}
+void RenameSave() {}
+void OverwriteSave() {}
