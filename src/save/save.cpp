@@ -1,5 +1,5 @@
 // Placeholder until saving lands; replaced by the real implementation.
 #include "save/save.h"
-void SaveNovel() {}
+SaveOutcome SaveNovel() { return SaveOutcome::Failed; }
 void RenameSave() {}
 void OverwriteSave() {}
