@@ -59,6 +59,8 @@ Text BytesToText(std::string_view bytes);  // the bytes up to the first zero byt
 Text RunDirectory();  // directory of the executable, no trailing separator
 Text PathSeparator();  // "/" on Linux, "\\" on Windows
 bool SetRunDirectoryForTests(const Text& dir);  // also makes it the current directory
+// Start-up: makes the run directory the current directory and seeds the random numbers.
+bool InitRunTime();
 bool FileExists(const Text& path);  // a file or a directory
 int FileSize(const Text& path);     // low 32 bits; -1 if not found
 // Atomic: writes a temporary file beside the target, flushes it and renames it over the
@@ -72,6 +74,7 @@ void SetWriteFailAfterBytesForTests(long long bytes);
 // ---- Time and chance ----
 void SetRandomSeed();
 int RandomNumber(int min, int max);
+void SetRandomSeedForTests(unsigned seed);  // a repeatable sequence
 // Sleeps; returns early (false) when shutdown has been requested.
 bool SleepMs(int ms);
 // Handles pending window messages of the calling thread through the hook the window installs;
