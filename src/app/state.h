@@ -14,7 +14,6 @@
 #include <atomic>
 #include <cstddef>
 #include <mutex>
-#include <stdexcept>
 #include <vector>
 
 #include "app/runtime.h"
@@ -56,3 +55,4 @@ struct ProgramState {
 ProgramState& State();
 void CreateState();   // a fresh state (replaces any earlier one)
 void ReleaseState();  // only once no thread uses the state
+bool HasState();      // between CreateState() and ReleaseState()
