@@ -44,6 +44,9 @@ Text UrlHost(const Text& url, bool keepPort = false);
 int UrlPort(const Text& url);
 Text UrlPath(const Text& url);
 Text TextAfterColon(const Text& text);
+// The user agent a request with these caller header lines announces: the value of the caller's
+// "User-Agent:" line (any letter case), else the default.
+Text HttpUserAgent(const Text& extraHeaders);
 
 // Limits; tests shorten them.
 struct HttpLimits {
