@@ -1,5 +1,6 @@
 #include "save/novel_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -28,15 +29,25 @@ std::size_t CharLength(std::string_view text, std::size_t i) {
 
 bool Unsafe(unsigned char b) { return b == '/' || b == '\\' || b < 0x20 || b == 0x7F; }
 
+// A byte that is no character of code page 936 could not be written as a file name at all,
+// and a page may well hold one; it goes the way of the separators.
+bool Convertible(std::string_view character) {
+    if (static_cast<unsigned char>(character[0]) < 0x80) return true;
+    bool ok = false;
+    rt::ConvertEncoding(character, "GBK", "UTF-8", &ok);
+    return ok;
+}
+
 Text MakeSafe(std::string_view text) {
     Text out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t n = CharLength(text, i);
-        if (n == 1 && Unsafe(static_cast<unsigned char>(text[i])))
+        const std::string_view character = text.substr(i, n);
+        if ((n == 1 && Unsafe(static_cast<unsigned char>(text[i]))) || !Convertible(character))
             out += '_';
         else
-            out.append(text.substr(i, n));
+            out.append(character);
         i += n;
     }
     return out;
@@ -65,8 +76,19 @@ std::filesystem::path OsPath(const Text& path) {
 }  // namespace
 
 Text FileStem(const Text& name, const Text& author) {
+    const Text safeName = MakeSafe(name);
+    const Text safeAuthor = MakeSafe(author);
     const std::size_t budget = kMaxFileNameBytes - kSuffixBytes - kExtension.size();
-    return CutToUtf8Bytes(MakeSafe(name) + "-" + MakeSafe(author), budget);
+    const std::size_t nameBytes = GbkToUtf8(safeName).size();
+    const std::size_t authorBytes = GbkToUtf8(safeAuthor).size();
+    if (nameBytes + 1 + authorBytes <= budget) return safeName + "-" + safeAuthor;
+    // Too long: the author keeps what the name leaves free, but at least half the room, so
+    // an absurd name still leaves "-author" readable and the other way round.
+    const std::size_t room = budget - 1;
+    const std::size_t nameRoom = nameBytes < room ? room - nameBytes : 0;
+    const Text author2 = CutToUtf8Bytes(safeAuthor, std::max(room / 2, nameRoom));
+    const Text name2 = CutToUtf8Bytes(safeName, room - GbkToUtf8(author2).size());
+    return name2 + "-" + author2;
 }
 
 Text NovelFilePath(const Text& name, const Text& author) {

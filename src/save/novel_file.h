@@ -9,9 +9,10 @@ namespace save_file {
 // The longest file name the file systems we write to accept, in bytes of UTF-8.
 inline constexpr int kMaxFileNameBytes = 255;
 
-// Name and author as they may stand in a file name: every "/", "\\" and control character
-// becomes "_", and the stem "name-author" is cut at a character boundary so that even the
-// renamed form "stem(NN).txt" stays within kMaxFileNameBytes.
+// Name and author as they may stand in a file name: every "/", "\\", control character and
+// byte that is no GBK character becomes "_"; a stem "name-author" that is too long is cut at
+// character boundaries, the longer part giving way first, so that even the renamed
+// "stem(NN).txt" stays within kMaxFileNameBytes.
 Text FileStem(const Text& name, const Text& author);
 
 // Run directory, separator, FileStem(name, author) and ".txt".
