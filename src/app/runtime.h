@@ -38,6 +38,10 @@ std::vector<Text> Split(std::string_view text, std::string_view delimiter);
 // count < 0: every occurrence.
 Text Replace(std::string_view text, std::string_view sought, std::string_view replacement = {},
              int start = 1, int count = -1, bool matchCase = true);
+// Replace into a caller's buffer, reusing its storage: false, with `out` left alone, when
+// nothing was replaced. `out` must not hold `text`.
+bool ReplaceInto(std::string_view text, std::string_view sought, std::string_view replacement,
+                 int start, int count, bool matchCase, Text& out);
 Text Trim(std::string_view text);  // ASCII blanks and full-width blanks (A1 A1) only
 Text ToLower(std::string_view text);
 Text ToUpper(std::string_view text);

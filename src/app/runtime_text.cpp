@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -33,6 +34,13 @@ public:
     bool IsStart(size_t c) {
         if (c <= known_) return c == known_;
         size_t q = c;
+        // Chinese text is long runs of high bytes: step over them eight at a time.
+        while (q >= known_ + 8) {
+            std::uint64_t w;
+            memcpy(&w, p_ + q - 8, 8);
+            if ((w & 0x8080808080808080ULL) != 0x8080808080808080ULL) break;
+            q -= 8;
+        }
         while (q > known_ && IsHigh(p_[q - 1])) --q;
         const bool start = ((c - q) & 1) == 0;
         known_ = start ? c : c + 1;
@@ -44,6 +52,79 @@ private:
     size_t known_ = 0;
 };
 
+// How common a byte is in the pages this program reads (GBK text in HTML); lower is rarer.
+// Exact searches look for the sought text's rarest byte with memchr, which skips long stretches
+// of Chinese text at memory speed.
+int Commonness(unsigned char c) {
+    if (c >= 0x80) return 255;
+    if (c == ' ') return 250;
+    if (c == '<' || c == '>') return 240;
+    if (c == '/' || c == '"' || c == '=') return 230;
+    if (c == '\r' || c == '\n') return 200;
+    if (c >= 'a' && c <= 'z') {
+        static const char kByFrequency[] = "etaoinsrhldcumfpgwybvkxjqz";
+        return 225 - static_cast<int>(strchr(kByFrequency, c) - kByFrequency) * 4;
+    }
+    if (c >= '0' && c <= '9') return 150;
+    if (c == '&' || c == ';' || c == '.' || c == ',' || c == '-' || c == '_') return 160;
+    if (c >= 'A' && c <= 'Z') return 110;
+    if (c < 0x20) return 50;
+    return 90;
+}
+
+class ExactFinder {
+public:
+    ExactFinder() = default;
+    explicit ExactFinder(std::string_view needle) : n_(needle) {
+        for (size_t i = 0; i < n_.size(); ++i)
+            if (Commonness(static_cast<unsigned char>(n_[i])) <
+                Commonness(static_cast<unsigned char>(n_[anchor_])))
+                anchor_ = i;
+    }
+
+    // First occurrence starting in [from, limit - size], or npos.
+    size_t Next(const char* base, size_t from, size_t limit) {
+        const size_t m = n_.size();
+        if (m == 0 || m > limit || from > limit - m) return std::string_view::npos;
+        const size_t end = limit - m + 1;  // candidates lie in [from, end)
+        if (m == 1) {
+            const void* hit = memchr(base + from, n_[0], end - from);
+            return hit ? static_cast<const char*>(hit) - base : std::string_view::npos;
+        }
+        size_t at = from;
+        if (!useMemmem_) {
+            const char a = n_[anchor_];
+            while (at < end) {
+                const void* hit = memchr(base + at + anchor_, a, end - at);
+                if (!hit) return std::string_view::npos;
+                const size_t c = static_cast<size_t>(static_cast<const char*>(hit) - base) - anchor_;
+                if (memcmp(base + c, n_.data(), m) == 0) return c;
+                at = c + 1;
+                // Where the anchor byte turns out to be common, memmem's own scan is cheaper.
+                if (misses_++ == 0) windowStart_ = c;
+                if (misses_ == 64) {
+                    if (at - windowStart_ < 64 * 256) {
+                        useMemmem_ = true;
+                        break;
+                    }
+                    misses_ = 0;
+                }
+            }
+            if (!useMemmem_) return std::string_view::npos;
+        }
+        if (at >= end) return std::string_view::npos;
+        const void* hit = memmem(base + at, limit - at, n_.data(), m);
+        return hit ? static_cast<const char*>(hit) - base : std::string_view::npos;
+    }
+
+private:
+    std::string_view n_;
+    size_t anchor_ = 0;
+    size_t misses_ = 0;
+    size_t windowStart_ = 0;
+    bool useMemmem_ = false;
+};
+
 // Finds candidate occurrences of a sought text, byte-exact or ignoring ASCII case. Ignoring
 // case, only bytes that are ASCII letters standing as characters of their own fold; high bytes
 // and the second bytes of two-byte characters always compare exactly.
@@ -53,8 +134,8 @@ public:
         const auto* p = reinterpret_cast<const unsigned char*>(sought.data());
         const size_t m = sought.size();
         if (!ignoreCase) {
-            runOff_ = 0;
             runLen_ = m;
+            exact_ = ExactFinder(sought);
             return;
         }
         fold_.assign(m, false);
@@ -70,8 +151,8 @@ public:
             }
         }
         if (!anyFold_) {
-            runOff_ = 0;
             runLen_ = m;
+            exact_ = ExactFinder(sought);
             return;
         }
         // Anchor on the longest run of bytes that must match exactly; with none, on the first
@@ -89,30 +170,25 @@ public:
             }
             i = j;
         }
+        exact_ = ExactFinder(sought.substr(runOff_, runLen_));
     }
 
     // First candidate position at or after `from` whose match ends at or before `limit`,
     // or npos. The candidate is fully verified but not checked for a character start.
-    size_t Next(std::string_view text, size_t from, size_t limit) const {
+    size_t Next(std::string_view text, size_t from, size_t limit) {
         const size_t m = s_.size();
         if (limit > text.size()) limit = text.size();
         if (m > limit || from > limit - m) return std::string_view::npos;
         const char* base = text.data();
-        if (runLen_ == m) {  // plain byte-exact search
-            const void* hit = memmem(base + from, limit - from, s_.data(), m);
-            return hit ? static_cast<const char*>(hit) - base : std::string_view::npos;
-        }
+        if (runLen_ == m) return exact_.Next(base, from, limit);
         if (runLen_ > 0) {
-            size_t at = from + runOff_;
-            const size_t runLimit = limit - (m - runOff_ - runLen_);
-            while (at + runLen_ <= runLimit) {
-                const void* hit = memmem(base + at, runLimit - at, s_.data() + runOff_, runLen_);
-                if (!hit) break;
-                const size_t r = static_cast<const char*>(hit) - base;
+            const size_t tail = m - runOff_ - runLen_;
+            for (size_t at = from + runOff_;;) {
+                const size_t r = exact_.Next(base, at, limit - tail);
+                if (r == std::string_view::npos) return r;
                 if (Verify(base + r - runOff_)) return r - runOff_;
                 at = r + 1;
             }
-            return std::string_view::npos;
         }
         // Only letters: look for the first letter in either case.
         const unsigned char first = static_cast<unsigned char>(s_[0]);
@@ -149,6 +225,7 @@ private:
     bool anyFold_ = false;
     size_t runOff_ = 0;
     size_t runLen_ = 0;
+    ExactFinder exact_;
 };
 
 // Occurrences that begin characters, left to right. Overlapping ones are found unless the
@@ -248,15 +325,15 @@ std::vector<Text> Split(std::string_view text, std::string_view delimiter) {
     return pieces;
 }
 
-Text Replace(std::string_view text, std::string_view sought, std::string_view replacement,
-             int start, int count, bool matchCase) {
+bool ReplaceInto(std::string_view text, std::string_view sought, std::string_view replacement,
+                 int start, int count, bool matchCase, Text& out) {
     if (start < 1) start = 1;
     if (text.empty() || sought.empty() || static_cast<size_t>(start) > text.size() || count == 0)
-        return Text(text);
+        return false;
     Occurrences occ(text, sought, !matchCase);
     size_t c = occ.Next(static_cast<size_t>(start - 1));
-    if (c == npos) return Text(text);
-    Text out;
+    if (c == npos) return false;
+    out.clear();
     out.reserve(text.size() + (replacement.size() > sought.size() ? text.size() / 8 : 0));
     size_t prev = 0;
     int done = 0;
@@ -268,6 +345,13 @@ Text Replace(std::string_view text, std::string_view sought, std::string_view re
         c = occ.Next(prev);
     }
     out.append(text.data() + prev, text.size() - prev);
+    return true;
+}
+
+Text Replace(std::string_view text, std::string_view sought, std::string_view replacement,
+             int start, int count, bool matchCase) {
+    Text out;
+    if (!ReplaceInto(text, sought, replacement, start, count, matchCase, out)) return Text(text);
     return out;
 }
 

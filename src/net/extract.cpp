@@ -60,10 +60,24 @@ int AllBetween(std::string_view text, std::string_view startMarker, std::string_
 Text ReplaceMany(std::string_view text, std::initializer_list<ReplacePair> pairs, int count,
                  int startPos, bool caseSensitive) {
     if (startPos == 0) startPos = 1;
-    Text out(text);
+    // Each pair that changes something writes into the scratch buffer the current text is not
+    // in. The buffers stay with the thread, so cleaning one page after another reuses memory
+    // that is already mapped instead of asking the system for fresh pages on every pass.
+    constexpr size_t kKeepScratchBytes = 64u << 20;
+    static thread_local Text scratch[2];
+    int current = -1;  // -1: still the caller's text
+    std::string_view cur = text;
     for (const ReplacePair& pair : pairs) {
         if (pair.find.empty()) continue;
-        out = rt::Replace(out, pair.find, pair.replace, startPos, count, caseSensitive);
+        const int target = current == 0 ? 1 : 0;
+        if (rt::ReplaceInto(cur, pair.find, pair.replace, startPos, count, caseSensitive,
+                            scratch[target])) {
+            current = target;
+            cur = scratch[current];
+        }
     }
+    Text out(cur);
+    for (Text& s : scratch)
+        if (s.capacity() > kKeepScratchBytes) Text().swap(s);
     return out;
 }
