@@ -26,7 +26,9 @@ TEST(ControlTable, HoldsEveryControlOnceInStackingOrder) {
         EXPECT_TRUE(names.insert(table[i].name).second) << "duplicate " << table[i].name;
         EXPECT_EQ(ControlByName(table[i].name), static_cast<int>(i));
         // A panel is listed above what it holds, so it exists before its children.
-        if (table[i].parent >= 0) EXPECT_LT(table[i].parent, static_cast<int>(i)) << table[i].name;
+        if (table[i].parent >= 0) {
+            EXPECT_LT(table[i].parent, static_cast<int>(i)) << table[i].name;
+        }
     }
     EXPECT_EQ(ControlByName("搜索_超级按钮6"), -1);
     EXPECT_EQ(ControlByName(""), -1);
