@@ -151,7 +151,7 @@ std::string SourceBBookPage(const Novel& novel, const std::string& tocAddress, c
     p += "<p>最新：<a href=\"" + tocAddress + last + ".html\">" + novel.latest + "</a></p>\r\n";
     p += "<p><span><a href=\"" + tocAddress + "\">查看目录</a></span></p>\r\n</div>\r\n";
     p += "<div class=\"intro_title\">简介</div>\r\n<div class=\"intro_info\">" + IntroHtml(novel, options) +
-         "</div>\r\n<div class=\"intro_more\"></div>\r\n";
+         "</div><div class=\"intro_more\"></div>\r\n";
     p += "<div class=\"footer\">手机站</div>\r\n</body></html>\r\n";
     return Utf8ToGbk(p);
 }
