@@ -53,10 +53,12 @@ void DownloadSourceB(int slot) {
         std::lock_guard lock(s.resultsLock);
         tocAddress = s.ResultLinks[slot];
     }
-    s.TocPage = rt::BytesToText(HttpRequest(tocAddress));
-    // Collected into a local list first: the parse lets the window handle its messages.
+    // The parse lets the window handle its messages, and a press in between may start another
+    // download that rewrites TocPage and ChapterLinks: parse a copy into a list of our own.
+    const Text toc = rt::BytesToText(HttpRequest(tocAddress));
+    s.TocPage = toc;
     std::vector<Text> links;
-    AllBetween(s.TocPage, dl::Msg().tocLinkStart, dl::Msg().tocLinkEnd, links);
+    AllBetween(toc, dl::Msg().tocLinkStart, dl::Msg().tocLinkEnd, links);
     s.ChapterLinks = links;
     const int n = static_cast<int>(links.size());
     s.DownloadPlan[1] = n;
