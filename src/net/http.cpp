@@ -55,6 +55,11 @@ CookieStore& Store() {
     return *store;
 }
 
+// libcurl 7.88 keeps the names given with CURLOPT_COOKIEFILE in a list that neither
+// curl_easy_reset nor curl_easy_cleanup frees; clearing the option frees it. With the shared
+// store attached this leaves the stored cookies alone.
+void ForgetCookieFiles(CURL* easy) { curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr); }
+
 // ---- Per-thread handles ----
 //
 // Each thread keeps one easy handle inside its own multi handle, so connections are kept
@@ -64,7 +69,10 @@ struct ThreadHandles {
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
     ~ThreadHandles() {
-        if (easy) curl_easy_cleanup(easy);
+        if (easy) {
+            ForgetCookieFiles(easy);
+            curl_easy_cleanup(easy);
+        }
         if (multi) curl_multi_cleanup(multi);
     }
     bool Ready() {
@@ -295,6 +303,7 @@ enum class Verb { Get, Post, Head };
 void Configure(CURL* easy, const std::string& address, Verb verb, const Bytes& body,
                const Text& userAgent, curl_slist* headers, bool useStore, const Text& proxy,
                const HttpLimits& limits, Hop& hop) {
+    ForgetCookieFiles(easy);
     curl_easy_reset(easy);
     curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);

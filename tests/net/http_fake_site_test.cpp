@@ -120,7 +120,7 @@ TEST(FakeSite, ShutsDownPromptlyWhileAHandlerStalls) {
 
     auto start = std::chrono::steady_clock::now();
     site.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_LE(::recv(fd, buf, sizeof buf, 0), 0);  // the connection is gone, body unfinished
     ::close(fd);
 }

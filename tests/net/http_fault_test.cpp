@@ -45,7 +45,9 @@ protected:
         o.error = args.Error;
         o.message = args.ErrorMessage;
         EXPECT_EQ(HttpLastError(), args.Error);
-        if (args.Error != HttpError::None) EXPECT_EQ(args.ResponseHeaders, "before");
+        if (args.Error != HttpError::None) {
+            EXPECT_EQ(args.ResponseHeaders, "before");
+        }
         return o;
     }
 
@@ -204,7 +206,7 @@ TEST_F(HttpFaults, ShutdownStopsTransfersOfRegisteredThreads) {
     auto took = Clock::now() - start;
     rt::ResetStop();
     ASSERT_TRUE(ended);
-    EXPECT_LT(took, 1s);
+    EXPECT_LT(took, 5s);  // far below the 30 s a stalled transfer would otherwise last
     for (int i = 0; i < kThreads; ++i) {
         EXPECT_EQ(bodies[i], "");
         EXPECT_EQ(errors[i], HttpError::Aborted);
@@ -222,7 +224,7 @@ TEST_F(HttpFaults, ShutdownStopsATransferOnAnyThread) {
     worker.join();
     auto took = Clock::now() - start;
     rt::ResetStop();
-    EXPECT_LT(took, 1s);
+    EXPECT_LT(took, 5s);
     EXPECT_EQ(body, "");
     EXPECT_EQ(args.Error, HttpError::Aborted);
     // The thread's handles stay usable once the stop is over.

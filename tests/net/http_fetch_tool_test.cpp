@@ -108,7 +108,9 @@ TEST_F(FetchTool, ExitStatusTellsWhetherABodyArrived) {
         SCOPED_TRACE(c.name);
         ToolRun run = RunFetch(c.args);
         EXPECT_EQ(run.status, c.status);
-        if (c.status == 1) EXPECT_EQ(run.out, "");
+        if (c.status == 1) {
+            EXPECT_EQ(run.out, "");
+        }
     }
 }
 
