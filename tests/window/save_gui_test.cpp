@@ -1,0 +1,165 @@
+// The whole road on the offscreen window with the real buttons: type a title, search, choose a
+// result, download, save; then download again and meet the same-name panel, once choosing the
+// renamed copy and once the overwrite.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/state.h"
+#include "app/window/main_window.h"
+#include "save/messages.h"
+#include "search/search.h"
+#include "search/sources.h"
+#include "support/fake_site.h"
+#include "support/site_pages.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace ui;
+
+constexpr int kWaitMs = 30000;
+
+std::string U8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
+
+const std::vector<fake::ShelvedNovel>& Shelf() {
+    static const std::vector<fake::ShelvedNovel> shelf = {
+        {fake::GeneratedNovel(U8(u8"雾港来信"), U8(u8"沈听雨"), 6, 500), "wg1"},
+    };
+    return shelf;
+}
+const std::string kFile = U8(u8"雾港来信-沈听雨.txt");
+
+class SaveGuiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rt::ResetStop();
+        CreateState();
+        ResetControls();
+        SetSourceBases(a_.Base(), b_.Base(), c_.Base());
+        SetCooldownTickMs(1);
+        fake::InstallShelf(a_, b_, c_, Shelf());
+        ASSERT_TRUE(rt::SetRunDirectoryForTests(dir_.gbkPath()));
+        window_ = std::make_unique<MainWindow>(WindowHandlers::Program());
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    void TearDown() override {
+        rt::RequestStop();
+        EXPECT_TRUE(rt::WaitForThreads(30000));
+        window_.reset();
+        rt::ResetStop();
+        SetCooldownTickMs(1000);
+        ResetControls();
+        ReleaseState();
+    }
+
+    QWidget* W(Ctl c) { return window_->Control(c); }
+    void Click(Ctl c) {
+        ASSERT_TRUE(W(c)->isVisible()) << Spec(c).name;
+        QTest::mouseClick(W(c), Qt::LeftButton);
+    }
+    bool Shows(Ctl c, const Text& gbk) {
+        QString want = ToQt(gbk);
+        if (Spec(c).multiLine) want.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return QTest::qWaitFor([&] { return window_->ShownText(c) == want; }, kWaitMs);
+    }
+    bool ShownSoon(Ctl c, bool shown) {
+        return QTest::qWaitFor([&] { return W(c)->isVisible() == shown; }, kWaitMs);
+    }
+
+    // Focus clears the hint; the title arrives as an input method delivers it.
+    void Type(std::u8string_view title) {
+        QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
+        QApplication::sendEvent(W(搜索_编辑框), &focus);
+        ASSERT_TRUE(Shows(搜索_编辑框, ""));
+        for (QChar ch : QString::fromUtf8(U8(title))) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(W(搜索_编辑框), &press);
+        }
+    }
+
+    // Download the chosen result with the download button and wait for the save button.
+    void Download() {
+        Click(下载_超级按钮);
+        ASSERT_TRUE(Shows(搜索_超级按钮, save_text::SaveCaption()));
+    }
+
+    static Text WorkerTexts() {
+        ProgramState& s = State();
+        std::lock_guard lock(s.partsLock);
+        return s.PartTexts[1] + s.PartTexts[2] + s.PartTexts[3];
+    }
+
+    fake::FakeSite a_, b_, c_;
+    TempDir dir_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(SaveGuiTest, SearchChooseDownloadSaveThenRenameAndOverwrite) {
+    // Search and choose source A's first book.
+    Type(u8"雾港来信");
+    ASSERT_EQ(GetText(搜索_编辑框), Gbk(u8"雾港来信"));
+    Click(搜索_超级按钮);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->ShownText(搜索_超级按钮5).isEmpty(); },
+                                kWaitMs))
+        << GbkToUtf8(GetText(提示_标签)) << " / " << GbkToUtf8(GetText(搜索_超级按钮5));
+    Click(搜索_超级按钮5);
+    ASSERT_TRUE(Shows(小说名称_编辑框, Gbk(u8"雾港来信")));
+
+    // First download: the file is written.
+    Download();
+    const Text first = WorkerTexts();
+    Click(搜索_超级按钮);
+    EXPECT_EQ(dir_.Get(kFile), first);
+    EXPECT_TRUE(Shows(提示_标签, save_text::SavedPrefix() + dir_.GbkFile(kFile)));
+    EXPECT_TRUE(Shows(搜索_超级按钮, save_text::SearchCaption()));
+    EXPECT_TRUE(Shows(下载_超级按钮, save_text::DownloadCaption()));
+    EXPECT_TRUE(ShownSoon(下载_图片框, false));
+    EXPECT_TRUE(ShownSoon(图片框1, false));
+
+    // Second download of the same novel: the panel opens with both sizes.
+    Download();
+    Click(搜索_超级按钮);
+    ASSERT_TRUE(ShownSoon(图片框1, true));
+    const Text size = rt::FormatNumber(first.size() / 1048576.0, 2) + "M";
+    EXPECT_TRUE(Shows(原尺寸_标签, size));
+    EXPECT_TRUE(Shows(现尺寸_标签, size));
+    EXPECT_TRUE(Shows(搜索_超级按钮, save_text::SearchCaption()));
+
+    Click(原尺寸_超级按钮);
+    ASSERT_TRUE(ShownSoon(图片框1, false));
+    const std::vector<std::string> entries = dir_.Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(std::regex_match(entries[0], std::regex(U8(u8"雾港来信-沈听雨\\(\\d\\d\\)\\.txt"))))
+        << entries[0];
+    EXPECT_EQ(dir_.Get(entries[0]), WorkerTexts());
+    EXPECT_EQ(dir_.Get(kFile), first);
+    EXPECT_TRUE(Shows(提示_标签, save_text::SavedPrefix() + dir_.GbkFile(entries[0])));
+
+    // Third download: overwrite the first file.
+    dir_.Put(kFile, "an older copy");
+    Download();
+    Click(搜索_超级按钮);
+    ASSERT_TRUE(ShownSoon(图片框1, true));
+    EXPECT_TRUE(Shows(原尺寸_标签, "0.00M"));
+    Click(现尺寸_超级按钮);
+    ASSERT_TRUE(ShownSoon(图片框1, false));
+    EXPECT_EQ(dir_.Get(kFile), WorkerTexts());
+    EXPECT_EQ(dir_.Entries().size(), 2u);
+    EXPECT_TRUE(Shows(提示_标签, save_text::SavedPrefix() + dir_.GbkFile(kFile)));
+}
+
+}  // namespace
