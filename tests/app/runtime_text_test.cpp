@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,56 @@ TEST(RuntimeText, Find) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(rt::Find(c.text, c.sought, c.start, c.ignoreCase), c.expected);
+    }
+}
+
+// The obvious, slow way: walk the characters from the first byte and compare at each start.
+int ReferenceFind(const std::string& text, const std::string& sought, int start, bool ignoreCase,
+                  size_t limit) {
+    std::vector<bool> fold(sought.size(), false);
+    for (size_t i = 0; i < sought.size(); i += static_cast<unsigned char>(sought[i]) >= 0x80 ? 2 : 1)
+        fold[i] = ignoreCase && std::isalpha(static_cast<unsigned char>(sought[i]));
+    for (size_t c = 0; c < text.size(); c += static_cast<unsigned char>(text[c]) >= 0x80 ? 2 : 1) {
+        if (c + 1 < static_cast<size_t>(start) || c + sought.size() > limit) continue;
+        bool same = true;
+        for (size_t i = 0; same && i < sought.size(); ++i) {
+            const char a = text[c + i], b = sought[i];
+            same = fold[i] ? std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b))
+                           : a == b;
+        }
+        if (same) return static_cast<int>(c) + 1;
+    }
+    return -1;
+}
+
+TEST(RuntimeText, FindAgreesWithAPlainWalk) {
+    // Few distinct bytes, so that matches, near misses, second bytes that look like ASCII and
+    // long runs of high bytes all come up; long texts make the fast search change strategy.
+    const std::string alphabet = "aAbB<>/ \xA1\xB0\xC4\xD6";
+    std::mt19937 rng(20261211);
+    auto pick = [&](size_t n) {
+        std::string s;
+        for (size_t i = 0; i < n; ++i) s += alphabet[rng() % alphabet.size()];
+        return s;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = pick(rng() % 4 == 0 ? 3000 + rng() % 3000 : rng() % 40);
+        const std::string sought = pick(1 + rng() % 4);
+        const int start = static_cast<int>(rng() % (text.size() + 2));
+        const bool ignoreCase = rng() % 2;
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        ASSERT_EQ(rt::Find(text, sought, start, ignoreCase),
+                  start > static_cast<int>(text.size())
+                      ? -1
+                      : ReferenceFind(text, sought, start, ignoreCase, text.size()));
+        // Backwards: the last start whose match ends before `start`.
+        int last = -1;
+        const size_t limit = start >= 1 ? static_cast<size_t>(start - 1) : text.size();
+        for (int from = 1, at; (at = ReferenceFind(text, sought, from, ignoreCase, limit)) > 0;
+             from = at + 1)
+            last = at;
+        ASSERT_EQ(rt::FindBack(text, sought, start, ignoreCase), last);
     }
 }
 
