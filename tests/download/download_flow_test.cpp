@@ -22,16 +22,22 @@ TEST_F(DownloadFlowTest, SourceASharesAndPageOrder) {
     for (const ShareCase& tc : kShares) {
         SCOPED_TRACE(tc.n);
         const std::string key = "a" + std::to_string(tc.n);
-        const fake::Novel novel = fake::GeneratedNovel(key, "w", tc.n, 300);
         // Every request must see a running download: the caption is "停止" before any worker.
-        std::mutex seenLock;
-        std::vector<Text> captionsSeen;
-        a.HandlePrefix("/" + key + "/read_", [&](const httplib::Request& req, httplib::Response& res) {
+        // The handler owns what it touches: the site may run it after this iteration ends.
+        struct Served {
+            fake::Novel novel;
+            std::mutex lock;
+            std::vector<Text> captionsSeen;
+        };
+        auto served = std::make_shared<Served>();
+        served->novel = fake::GeneratedNovel(key, "w", tc.n, 300);
+        const fake::Novel& novel = served->novel;
+        a.HandlePrefix("/" + key + "/read_", [served](const httplib::Request& req, httplib::Response& res) {
             {
-                std::lock_guard lock(seenLock);
-                captionsSeen.push_back(ui::GetText(ui::搜索_超级按钮));
+                std::lock_guard lock(served->lock);
+                served->captionsSeen.push_back(ui::GetText(ui::搜索_超级按钮));
             }
-            res.set_content(fake::SourceAChapterPage(novel, PageNumber(req.path)),
+            res.set_content(fake::SourceAChapterPage(served->novel, PageNumber(req.path)),
                             "text/html; charset=utf-8");
         });
         ChooseSourceA(tc.n % 2 ? 5 : 4, key, std::to_string(tc.n));
@@ -51,8 +57,8 @@ TEST_F(DownloadFlowTest, SourceASharesAndPageOrder) {
         EXPECT_EQ(Part(2), ExpectedRecords(novel, tc.w1 + 1, tc.w1 + tc.w2));
         EXPECT_EQ(Part(3), ExpectedRecords(novel, tc.w1 + tc.w2 + 1, tc.n));
         for (int p = 1; p <= tc.n; ++p) EXPECT_EQ(Asked(a, fake::SourceAChapterPath(key, p)), 1) << p;
-        std::lock_guard lock(seenLock);
-        EXPECT_EQ(captionsSeen, std::vector<Text>(static_cast<std::size_t>(tc.n), kStop));
+        std::lock_guard lock(served->lock);
+        EXPECT_EQ(served->captionsSeen, std::vector<Text>(static_cast<std::size_t>(tc.n), kStop));
         a.ClearRequests();
     }
 }
