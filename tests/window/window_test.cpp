@@ -216,6 +216,19 @@ TEST_F(WindowTest, PlaceholderComesAndGoesWithTheFocus) {
     }
 }
 
+// A click into the box and the first key come one right after the other: the key must meet
+// the emptied box, not the hint.
+TEST_F(WindowTest, TypingRightAfterTheFocusReplacesTheHint) {
+    ASSERT_TRUE(Shows(搜索_编辑框, kPlaceholder));
+    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+    Send(SearchBox(), &in);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    Send(SearchBox(), &key);
+    EXPECT_EQ(GetText(搜索_编辑框), "x");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(SearchBox()->text(), QStringLiteral("x"));
+}
+
 TEST_F(WindowTest, EnterRunsTheSearchButtonAndOtherKeysDoNot) {
     QTest::keyClick(SearchBox(), Qt::Key_Return);
     QTest::keyClick(SearchBox(), Qt::Key_Enter);

@@ -322,17 +322,14 @@ void MainWindow::CreateControls() {
 
 void MainWindow::ConnectEvents() {
     auto button = [this](Ctl c) { return static_cast<QAbstractButton*>(widgets_[c]); };
-    auto call = [](const std::function<void()>& f) {
-        if (f) f();
-    };
-    connect(button(搜索_超级按钮), &QAbstractButton::clicked, this, [this, call] { call(handlers_.pressSearch); });
-    connect(button(下载_超级按钮), &QAbstractButton::clicked, this, [this, call] { call(handlers_.download); });
-    connect(button(原尺寸_超级按钮), &QAbstractButton::clicked, this, [this, call] { call(handlers_.rename); });
-    connect(button(现尺寸_超级按钮), &QAbstractButton::clicked, this, [this, call] { call(handlers_.overwrite); });
+    connect(button(搜索_超级按钮), &QAbstractButton::clicked, this, [this] { Handle(handlers_.pressSearch); });
+    connect(button(下载_超级按钮), &QAbstractButton::clicked, this, [this] { Handle(handlers_.download); });
+    connect(button(原尺寸_超级按钮), &QAbstractButton::clicked, this, [this] { Handle(handlers_.rename); });
+    connect(button(现尺寸_超级按钮), &QAbstractButton::clicked, this, [this] { Handle(handlers_.overwrite); });
     const Ctl results[] = {搜索_超级按钮1, 搜索_超级按钮2, 搜索_超级按钮3, 搜索_超级按钮4, 搜索_超级按钮5};
     for (int n = 1; n <= 5; ++n) {
         connect(button(results[n - 1]), &QAbstractButton::clicked, this, [this, n] {
-            if (handlers_.showResult) handlers_.showResult(n);
+            if (handlers_.showResult) Handle([this, n] { handlers_.showResult(n); });
         });
     }
     connect(button(窗口位置_销毁), &QAbstractButton::clicked, this, &QWidget::close);
@@ -353,19 +350,19 @@ void MainWindow::ConnectEvents() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == widgets_[搜索_编辑框]) {
-        if (event->type() == QEvent::FocusIn) SearchBoxGotFocus();
-        if (event->type() == QEvent::FocusOut) SearchBoxLostFocus();
+        if (event->type() == QEvent::FocusIn) Handle(SearchBoxGotFocus);
+        if (event->type() == QEvent::FocusOut) Handle(SearchBoxLostFocus);
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                if (handlers_.pressSearch) handlers_.pressSearch();
+                Handle(handlers_.pressSearch);
                 return true;
             }
         }
         return false;
     }
     if (watched == widgets_[提示_标签]) {
-        if (event->type() == QEvent::MouseMove) TipLabelMouseMoved();
+        if (event->type() == QEvent::MouseMove) Handle(TipLabelMouseMoved);
         return false;
     }
     if (watched == widgets_[窗口移动_标签]) return FilterTitleStrip(event);
@@ -456,7 +453,19 @@ void MainWindow::OnModelChange(const Change& change) {
     QMetaObject::invokeMethod(this, "ApplyPendingChanges", Qt::QueuedConnection);
 }
 
+void MainWindow::Handle(const std::function<void()>& handler) {
+    if (!handler) return;
+    handler();
+    // What a handler wrote shows at once: the next key or click must meet the widgets as the
+    // handler left them (typing right after the focus has cleared the hint, say).
+    ApplyPendingChanges();
+}
+
 void MainWindow::ApplyPendingChanges() {
+    // A widget change can raise an event whose handler writes the model again; those writes
+    // wait for the drain already posted for them, after the rest of this batch.
+    if (applying_) return;
+    applying_ = true;
     std::deque<Change> batch;
     {
         std::lock_guard lock(pendingLock_);
@@ -464,6 +473,7 @@ void MainWindow::ApplyPendingChanges() {
         drainPosted_ = false;
     }
     for (const Change& c : batch) Apply(c);
+    applying_ = false;
 }
 
 void MainWindow::Apply(const Change& change) {

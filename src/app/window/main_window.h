@@ -71,6 +71,8 @@ private:
     void ConnectEvents();
     void Apply(const Change& change);
     void OnModelChange(const Change& change);
+    // Runs an event's routine on the window's thread and shows what it wrote.
+    void Handle(const std::function<void()>& handler);
     bool FilterTitleStrip(QEvent* event);
 
     WindowHandlers handlers_;
@@ -81,6 +83,7 @@ private:
     std::mutex pendingLock_;
     std::deque<Change> pending_;
     bool drainPosted_ = false;
+    bool applying_ = false;  // window's thread only
 
     std::function<void(const Change&)> appliedObserver_;
 
