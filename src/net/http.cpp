@@ -300,11 +300,10 @@ CURLcode Perform(ThreadHandles& h, bool& stopped) {
 
 enum class Verb { Get, Post, Head };
 
+// Sets every option of one hop on a handle that curl_easy_reset has left clean.
 void Configure(CURL* easy, const std::string& address, Verb verb, const Bytes& body,
                const Text& userAgent, curl_slist* headers, bool useStore, const Text& proxy,
                const HttpLimits& limits, Hop& hop) {
-    ForgetCookieFiles(easy);
-    curl_easy_reset(easy);
     curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -404,6 +403,15 @@ Bytes HttpRequest(const Text& url, HttpArgs& args) {
                   args.SendCookies.empty(), args.Proxy, limits, hop);
         bool stopped = false;
         CURLcode code = Perform(h, stopped);
+        long status = 0;
+        curl_easy_getinfo(h.easy, CURLINFO_RESPONSE_CODE, &status);
+        char* location = nullptr;
+        curl_easy_getinfo(h.easy, CURLINFO_REDIRECT_URL, &location);
+        std::string next = location ? location : "";
+        // The handle points into this hop's buffers; leave it clean for the next call.
+        ForgetCookieFiles(h.easy);
+        curl_easy_reset(h.easy);
+
         if (code != CURLE_OK && !(hop.headDone && code == CURLE_WRITE_ERROR)) {
             HttpError error = stopped ? HttpError::Aborted : ErrorOf(code, hop);
             std::string why = stopped        ? std::string("stopped for shutdown")
@@ -414,12 +422,7 @@ Bytes HttpRequest(const Text& url, HttpArgs& args) {
             return Fail(args, error, why + " (" + address + ")");
         }
 
-        long status = 0;
-        curl_easy_getinfo(h.easy, CURLINFO_RESPONSE_CODE, &status);
-        char* location = nullptr;
-        curl_easy_getinfo(h.easy, CURLINFO_REDIRECT_URL, &location);
-        if (!args.NoRedirect && IsRedirect(status) && location) {
-            std::string next = location;
+        if (!args.NoRedirect && IsRedirect(status) && !next.empty()) {
             if (!StartsWithNoCase(next, "http://") && !StartsWithNoCase(next, "https://"))
                 return Fail(args, HttpError::RedirectRefused, "redirect to " + next + " refused");
             // As browsers do, a secure page never hands the reader on to a plain one.
