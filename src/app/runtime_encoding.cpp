@@ -4,7 +4,6 @@
 #include <iconv.h>
 #include <strings.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
