@@ -404,6 +404,17 @@ TEST(HttpRequest, ConnectionIsReusedWithinAThread) {
     EXPECT_EQ(site.Connections(), 2);
 }
 
+TEST(HttpRequest, ProxyReceivesTheWholeAddress) {
+    fake::FakeSite proxy;
+    // Port 9 is never contacted: the proxy is asked for the page instead.
+    proxy.Page("http://127.0.0.1:9/via/proxy.html", "from the proxy");
+    HttpArgs args;
+    args.Proxy = "127.0.0.1:" + std::to_string(proxy.Port());
+    EXPECT_EQ(HttpRequest("http://127.0.0.1:9/via/proxy.html", args), "from the proxy");
+    EXPECT_EQ(args.Error, HttpError::None) << args.ErrorMessage;
+    EXPECT_EQ(proxy.Targets(), (Lines{"http://127.0.0.1:9/via/proxy.html"}));
+}
+
 TEST(HttpRequest, StatusOfAnErrorPageIsIgnored) {
     fake::FakeSite site;
     site.Status("/broken", 500, "<h1>oops</h1>");
