@@ -13,9 +13,9 @@ namespace {
 constexpr int kFullBar = 238;  // the bar's width in the window's layout
 constexpr std::size_t kFailedListed = 5;
 
+// Clamped before it is written, so the window never shows the bar a pixel past its end.
 void WidenBar(int by) {
-    ui::SetWidth(ui::下载_图片框, ui::GetWidth(ui::下载_图片框) + by);
-    if (ui::GetWidth(ui::下载_图片框) > kFullBar) ui::SetWidth(ui::下载_图片框, kFullBar);
+    ui::SetWidth(ui::下载_图片框, std::min(ui::GetWidth(ui::下载_图片框) + by, kFullBar));
 }
 
 // Tip text naming the chapters that could not be fetched, first ones in reading order.

@@ -1,5 +1,7 @@
 #include "support/chapter_pages.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -13,6 +15,13 @@ namespace {
 constexpr const char* kUtf8Html = "text/html; charset=utf-8";
 constexpr const char* kGbkHtml = "text/html; charset=gbk";
 constexpr const char* kIndent = "\xE3\x80\x80\xE3\x80\x80";  // two full-width blanks, UTF-8
+
+std::atomic<int> gPageDelayMs{0};
+
+void PaceChapter(const FakeSite& site) {
+    const int ms = gPageDelayMs.load();
+    if (ms > 0) site.WaitStopping(std::chrono::milliseconds(ms));
+}
 
 std::string ToGbk(std::string_view utf8) { return rt::ConvertEncoding(utf8, "UTF-8", "GBK"); }
 
@@ -67,7 +76,10 @@ std::string SourceAChapterPage(const Novel& novel, int n) {
 void InstallSourceAChapters(FakeSite& site, const Novel& novel, const std::string& key) {
     auto shared = std::make_shared<const Novel>(novel);
     const std::string prefix = "/" + key + "/read_";
-    site.HandlePrefix(prefix, [shared, prefix](const httplib::Request& req, httplib::Response& res) {
+    const FakeSite* owner = &site;
+    site.HandlePrefix(prefix, [shared, prefix, owner](const httplib::Request& req,
+                                                      httplib::Response& res) {
+        PaceChapter(*owner);
         const int n = ChapterNumber(req.path, prefix, ".html");
         if (!ChapterAt(*shared, n)) {
             res.status = 404;
@@ -122,7 +134,10 @@ std::string SourceBChapterPage(const Novel& novel, int n) {
 void InstallSourceBChapters(FakeSite& site, const Novel& novel, const std::string& tocPath) {
     auto shared = std::make_shared<const Novel>(novel);
     site.Page(tocPath, SourceBTocPage(novel), kGbkHtml);
-    site.HandlePrefix(tocPath, [shared, tocPath](const httplib::Request& req, httplib::Response& res) {
+    const FakeSite* owner = &site;
+    site.HandlePrefix(tocPath, [shared, tocPath, owner](const httplib::Request& req,
+                                                        httplib::Response& res) {
+        PaceChapter(*owner);
         const int n = ChapterNumber(req.path, tocPath, ".html");
         if (!ChapterAt(*shared, n)) {
             res.status = 404;
@@ -154,6 +169,8 @@ void InstallChapterPages(FakeSite& a, FakeSite& b, FakeSite& c, const Novel& nov
     if (!routes.bTocPath.empty()) InstallSourceBChapters(b, novel, routes.bTocPath);
     if (!routes.cFilePath.empty()) InstallSourceCFile(c, novel, routes.cFilePath);
 }
+
+void SetChapterPageDelayMs(int ms) { gPageDelayMs = ms < 0 ? 0 : ms; }
 
 // ---- Generated novels ----
 

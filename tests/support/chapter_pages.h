@@ -43,6 +43,10 @@ struct ChapterRoutes {
 void InstallChapterPages(FakeSite& a, FakeSite& b, FakeSite& c, const Novel& novel,
                          const ChapterRoutes& routes);
 
+// Every chapter page answers this long after it is asked for (default 0). The demo sites slow
+// their chapters down a little, so that a person sees the progress bar fill.
+void SetChapterPageDelayMs(int ms);
+
 // A generated novel of `chapters` chapters, each about `chapterBytes` bytes of UTF-8 text,
 // deterministic for the same arguments. Latin words between the Chinese make blanks matter.
 Novel GeneratedNovel(const std::string& name, const std::string& author, int chapters,

@@ -8,6 +8,7 @@
 
 #include <pthread.h>
 
+#include "support/chapter_pages.h"
 #include "support/demo_library.h"
 #include "support/fake_site.h"
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    fake::SetChapterPageDelayMs(15);  // slow enough to watch the progress bar fill
     fake::InstallDemoLibrary(*a, *b, *c);
     std::printf("source A %s\nsource B %s\nsource C %s\n", a->Base().c_str(), b->Base().c_str(),
                 c->Base().c_str());
