@@ -75,6 +75,7 @@ protected:
 
 TEST_F(SearchGuiTest, SearchFillsTheResultButtonsAndTheBoxes) {
     Type(u8"星河");
+    ASSERT_EQ(GetText(搜索_编辑框), Gbk(u8"星河"));
     Click(搜索_超级按钮);
 
     // Source B lists three books, so every button gets its caption: 一 二 三 二 一.
