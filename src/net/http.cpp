@@ -186,10 +186,8 @@ Text HttpUserAgent(const Text& extraHeaders) {
     return rt::Trim(rt::Mid(extraHeaders, valueStart, length));
 }
 
-namespace {
-
 // The header block sent with every hop; tests are exact-case searches of the growing block.
-Text BuildHeaderBlock(const Text& url, const Text& extraHeaders, const Text& sendCookies) {
+Text HttpHeaderBlock(const Text& url, const Text& extraHeaders, const Text& sendCookies) {
     Text block = extraHeaders;
     if (block.empty()) {
         block = "Accept: */*";
@@ -210,6 +208,23 @@ Text BuildHeaderBlock(const Text& url, const Text& extraHeaders, const Text& sen
     return block;
 }
 
+Text HttpResponseHeaders(const Text& rawHeaders) {
+    return rt::Replace(rawHeaders, "Set-Cookie", "Set-Cookie", 1, -1, false);
+}
+
+Text HttpReceivedCookies(const Text& responseHeaders) {
+    Text cookies;
+    for (const Text& line : rt::Split(responseHeaders, "\r\n")) {
+        if (rt::Find(line, "Set-Cookie") < 0) continue;
+        Text piece = rt::Find(line, ";") > 0 ? TextBetween(line, "Set-Cookie:", ";")
+                                             : rt::Replace(line, "Set-Cookie:", "", 1, -1, false);
+        cookies += rt::Trim(piece) + "; ";
+    }
+    return rt::Left(cookies, static_cast<int>(cookies.size()) - 2);
+}
+
+namespace {
+
 // The block as libcurl's list. libcurl would drop a line with an empty value and would add an
 // "Expect:" line of its own for larger bodies; neither may change what is sent.
 Slist HeaderList(const Text& block) {
@@ -228,17 +243,6 @@ Slist HeaderList(const Text& block) {
         if (curl_slist* grown = curl_slist_append(list, "Expect:")) list = grown;
     }
     return Slist(list);
-}
-
-Text ReceivedCookiesOf(const Text& responseHeaders) {
-    Text cookies;
-    for (const Text& line : rt::Split(responseHeaders, "\r\n")) {
-        if (rt::Find(line, "Set-Cookie") < 0) continue;
-        Text piece = rt::Find(line, ";") > 0 ? TextBetween(line, "Set-Cookie:", ";")
-                                             : rt::Replace(line, "Set-Cookie:", "", 1, -1, false);
-        cookies += rt::Trim(piece) + "; ";
-    }
-    return rt::Left(cookies, static_cast<int>(cookies.size()) - 2);
 }
 
 HttpError ErrorOf(CURLcode code, const Hop& hop) {
@@ -388,7 +392,7 @@ Bytes HttpRequest(const Text& url, HttpArgs& args) {
     std::string address = std::string(secure ? "https://" : "http://") + UrlHost(url, false) +
                           ":" + std::to_string(UrlPort(url)) + EscapePath(UrlPath(url));
 
-    args.ExtraHeaders = BuildHeaderBlock(url, args.ExtraHeaders, args.SendCookies);
+    args.ExtraHeaders = HttpHeaderBlock(url, args.ExtraHeaders, args.SendCookies);
     Slist headers = HeaderList(args.ExtraHeaders);
     if (verb != Verb::Get && args.PostBytes.empty()) args.PostBytes = rt::BytesToText(args.PostText);
 
@@ -438,8 +442,8 @@ Bytes HttpRequest(const Text& url, HttpArgs& args) {
             continue;
         }
 
-        args.ResponseHeaders = rt::Replace(hop.headers, "Set-Cookie", "Set-Cookie", 1, -1, false);
-        args.ReceivedCookies = ReceivedCookiesOf(args.ResponseHeaders);
+        args.ResponseHeaders = HttpResponseHeaders(hop.headers);
+        args.ReceivedCookies = HttpReceivedCookies(args.ResponseHeaders);
         return std::move(hop.body);
     }
 }

@@ -47,6 +47,13 @@ Text TextAfterColon(const Text& text);
 // The user agent a request with these caller header lines announces: the value of the caller's
 // "User-Agent:" line (any letter case), else the default.
 Text HttpUserAgent(const Text& extraHeaders);
+// The header block a request sends: the caller's lines completed with Accept, Referer,
+// Accept-Language, Content-Type and the caller's cookies, each added only when missing.
+Text HttpHeaderBlock(const Text& url, const Text& extraHeaders, const Text& sendCookies);
+// The raw response header block as handed back: "Set-Cookie" in any letter case written so.
+Text HttpResponseHeaders(const Text& rawHeaders);
+// The name=value pairs that the Set-Cookie lines of a response header block set, joined by "; ".
+Text HttpReceivedCookies(const Text& responseHeaders);
 
 // Limits; tests shorten them.
 struct HttpLimits {
