@@ -11,7 +11,10 @@
 #include "search/sources.h"
 
 int main(int argc, char** argv) {
-    rt::InitRunTime();
+    if (!rt::InitRunTime()) {
+        // Novels are saved by full path beside the program, so this costs nothing else.
+        std::fputs("sorvane: cannot make the program's directory the current directory\n", stderr);
+    }
     CreateState();
     LoadSourceBases();
     ui::StartControlLogFromEnvironment();

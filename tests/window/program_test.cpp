@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include "app/state.h"
 #include "app/window/program.h"
@@ -53,6 +55,27 @@ TEST_F(ProgramTest, CloseButtonEndsTheLoopAndShutsDown) {
     EXPECT_TRUE(end.stateReleased);
     EXPECT_FALSE(HasState());
     EXPECT_TRUE(rt::StopRequested());
+}
+
+// A thread that does not heed the stop keeps the state alive: it is never freed under it.
+TEST_F(ProgramTest, StateOutlivesAThreadThatHasNotEnded) {
+    std::mutex m;
+    std::condition_variable cv;
+    bool release = false;
+    ASSERT_TRUE(rt::StartThread([&] {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return release; });
+        State().ChaptersDone.fetch_add(1);  // still safe: the state is there
+    }));
+    EXPECT_FALSE(ShutDownProgram(50));
+    EXPECT_TRUE(HasState());
+    {
+        std::lock_guard lock(m);
+        release = true;
+    }
+    cv.notify_all();
+    EXPECT_TRUE(ShutDownProgram(30000));
+    EXPECT_FALSE(HasState());
 }
 
 // Closing the window while threads wait inside HTTP transfers on a site that never answers:
