@@ -50,11 +50,16 @@ inline int RefFind(std::string_view text, std::string_view sought, int start, bo
     if (static_cast<size_t>(start) > text.size()) return -1;
     if (sought.empty()) return start;
     auto b = Boundaries(text);
+    // Only ASCII letters that stand as characters of their own fold; the second byte of a
+    // two-byte character always compares exactly.
+    auto own = Boundaries(sought);
     for (size_t i = static_cast<size_t>(start - 1); i + sought.size() <= text.size(); ++i) {
         if (!b[i]) continue;
         bool same = true;
-        for (size_t j = 0; j < sought.size() && same; ++j)
-            same = Fold(text[i + j], ignoreCase) == Fold(sought[j], ignoreCase);
+        for (size_t j = 0; j < sought.size() && same; ++j) {
+            const bool fold = ignoreCase && own[j] && static_cast<unsigned char>(sought[j]) < 0x80;
+            same = Fold(text[i + j], fold) == Fold(sought[j], fold);
+        }
         if (same) return static_cast<int>(i) + 1;
     }
     return -1;
