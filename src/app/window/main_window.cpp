@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QWheelEvent>
 #include <QWindow>
 #include <string_view>
