@@ -82,9 +82,11 @@ TEST_F(PanelTest, RepeatedRenamesNeverClobberAnEarlierCopy) {
 }
 
 TEST_F(PanelTest, RenameTakesTheOneNumberLeftFree) {
-    for (int n = 11; n <= 99; ++n)
-        if (n != 57)
+    for (int n = 11; n <= 99; ++n) {
+        if (n != 57) {
             ASSERT_TRUE(dir.Put(U8(u8"小说-作者(") + std::to_string(n) + ").txt", "taken"));
+        }
+    }
 
     RenameSave();
 

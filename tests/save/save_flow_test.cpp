@@ -28,8 +28,6 @@ bool WaitFor(const std::function<bool()>& cond, int ms = 30000) {
     return true;
 }
 
-Text ToGbk(std::string_view utf8) { return rt::ConvertEncoding(utf8, "UTF-8", "GBK"); }
-
 // Two novels whose names share the searched title, by different authors: source A lists both
 // (slots 5 and 4), source B leads straight to the exact match (slot 1).
 const std::vector<fake::ShelvedNovel>& Shelf() {

@@ -151,7 +151,9 @@ TEST_F(SearchCommandTest, CooldownCountsDownAndTheNextSearchIsAccepted) {
     for (size_t i = 0; i < seen.size(); ++i) {
         EXPECT_GE(seen[i], 1);
         EXPECT_LE(seen[i], 8);
-        if (i > 0) EXPECT_LE(seen[i], seen[i - 1]);
+        if (i > 0) {
+            EXPECT_LE(seen[i], seen[i - 1]);
+        }
     }
 }
 

@@ -302,7 +302,7 @@ TEST_F(WindowTest, WheelMovesTheCaretOneLinePerEventAndReachesTheEnd) {
     for (int i = 0; i < kLines + 5; ++i) {
         const int before = line();
         Wheel(-120);
-        QTest::qWaitFor([&] { return line() != before || before == kLines - 1; }, kWaitMs);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return line() != before || before == kLines - 1; }, kWaitMs));
     }
     EXPECT_EQ(line(), kLines - 1);
     EXPECT_GT(bar->maximum(), 0);
