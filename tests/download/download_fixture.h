@@ -132,31 +132,8 @@ protected:
 
 inline Text ToGbk(std::string_view utf8) { return rt::ConvertEncoding(utf8, "UTF-8", "GBK"); }
 
-// The record a worker appends for chapter n of a novel served by the chapter-page builders:
-// title, line break, then each paragraph without its ASCII blanks and closed by two full-width
-// blanks and a line break.
-inline Text ExpectedRecord(const fake::Novel& novel, int n) {
-    const fake::Chapter& ch = novel.chapters[static_cast<std::size_t>(n - 1)];
-    Text record = ToGbk(ch.title) + "\r\n";
-    for (const std::string& p : ch.paragraphs) {
-        std::string tight;
-        for (char c : p)
-            if (c != ' ') tight += c;
-        record += ToGbk(tight) + "\xa1\xa1\xa1\xa1\r\n";
-    }
-    return record;
-}
-
-// Chapters first..last of the novel in that order (last < first walks backwards).
-inline Text ExpectedRecords(const fake::Novel& novel, int first, int last) {
-    Text all;
-    const int stepBy = first <= last ? 1 : -1;
-    for (int n = first;; n += stepBy) {
-        all += ExpectedRecord(novel, n);
-        if (n == last) break;
-    }
-    return all;
-}
+using fake::ExpectedRecord;
+using fake::ExpectedRecords;
 
 }  // namespace dltest
 

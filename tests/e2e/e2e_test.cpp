@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "download/download_fixture.h"
+#include "support/chapter_pages.h"
 #include "support/demo_library.h"
 #include "support/fake_site.h"
 #include "support/temp_dir.h"
@@ -219,7 +219,7 @@ TEST_F(EndToEnd, SearchChooseDownloadSaveRenameAndClose) {
     for (const auto& shelved : fake::DemoLibrary())
         if (shelved.novel.name == "Silent Harbor") novel = &shelved.novel;
     ASSERT_NE(novel, nullptr);
-    const Text expected = dltest::ExpectedRecords(*novel, 1, static_cast<int>(novel->chapters.size()));
+    const Text expected = fake::ExpectedRecords(*novel, 1, static_cast<int>(novel->chapters.size()));
 
     // Type the title into the search box and press Enter.
     ClickControl(8, 457, 240, 30);

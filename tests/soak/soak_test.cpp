@@ -19,7 +19,6 @@
 #include "app/runtime.h"
 #include "app/state.h"
 #include "download/download.h"
-#include "download/download_fixture.h"
 #include "save/save.h"
 #include "search/search.h"
 #include "search/sources.h"
@@ -114,7 +113,7 @@ protected:
         a_.HandlePrefix("/tide/read_", [this, &tide, delay](const httplib::Request& req,
                                                           httplib::Response& res) {
             delay(a_);
-            res.set_content(fake::SourceAChapterPage(tide, dltest::PageNumber(req.path)),
+            res.set_content(fake::SourceAChapterPage(tide, std::atoi(req.path.c_str() + req.path.rfind("_") + 1)),
                             "text/html; charset=utf-8");
         });
         const std::string toc = fake::RoutesForKey("lamp").bTocPath;
@@ -178,7 +177,7 @@ TEST_F(Soak, SearchDownloadStopDownloadSaveCycles) {
         ExpectWhole(dir_.Get(file), novel, other);
         if (sourceA) {
             EXPECT_EQ(dir_.Get(file),
-                      dltest::ExpectedRecords(novel, 1, static_cast<int>(novel.chapters.size())));
+                      fake::ExpectedRecords(novel, 1, static_cast<int>(novel.chapters.size())));
         }
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(kCycleDeadlineMs));
         if (HasFatalFailure() || HasFailure()) return;

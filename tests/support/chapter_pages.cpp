@@ -222,4 +222,26 @@ Novel GeneratedNovel(const std::string& name, const std::string& author, int cha
     return novel;
 }
 
+std::string ExpectedRecord(const Novel& novel, int n) {
+    const Chapter& ch = novel.chapters[static_cast<std::size_t>(n - 1)];
+    std::string record = ToGbk(ch.title) + "\r\n";
+    for (const std::string& p : ch.paragraphs) {
+        std::string tight;
+        for (char c : p)
+            if (c != ' ') tight += c;
+        record += ToGbk(tight) + "\xa1\xa1\xa1\xa1\r\n";
+    }
+    return record;
+}
+
+std::string ExpectedRecords(const Novel& novel, int first, int last) {
+    std::string all;
+    const int step = first <= last ? 1 : -1;
+    for (int n = first;; n += step) {
+        all += ExpectedRecord(novel, n);
+        if (n == last) break;
+    }
+    return all;
+}
+
 }  // namespace fake

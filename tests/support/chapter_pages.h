@@ -47,6 +47,13 @@ void InstallChapterPages(FakeSite& a, FakeSite& b, FakeSite& c, const Novel& nov
 // their chapters down a little, so that a person sees the progress bar fill.
 void SetChapterPageDelayMs(int ms);
 
+// What the chapter workers make of chapter n (1-based) of a novel served by these builders, in
+// GBK: the title, a line break, then each paragraph without its ASCII blanks and closed by two
+// full-width blanks and a line break.
+std::string ExpectedRecord(const Novel& novel, int n);
+// Chapters first..last in that order (last < first walks backwards).
+std::string ExpectedRecords(const Novel& novel, int first, int last);
+
 // A generated novel of `chapters` chapters, each about `chapterBytes` bytes of UTF-8 text,
 // deterministic for the same arguments. Latin words between the Chinese make blanks matter.
 Novel GeneratedNovel(const std::string& name, const std::string& author, int chapters,
