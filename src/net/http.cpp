@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <string_view>
+#include <vector>
 
 #include "net/extract.h"
 
@@ -212,9 +214,20 @@ Text HttpResponseHeaders(const Text& rawHeaders) {
     return rt::Replace(rawHeaders, "Set-Cookie", "Set-Cookie", 1, -1, false);
 }
 
+// Header lines end at every CR LF, whatever byte stands before it: a header value is no GBK
+// text, and a high byte just before the line break must not glue the next line onto it.
+static std::vector<Text> HeaderLines(const Text& block) {
+    std::vector<Text> lines;
+    std::string_view rest(block);
+    for (size_t at; (at = rest.find("\r\n")) != std::string_view::npos; rest.remove_prefix(at + 2))
+        lines.emplace_back(rest.substr(0, at));
+    if (!rest.empty()) lines.emplace_back(rest);
+    return lines;
+}
+
 Text HttpReceivedCookies(const Text& responseHeaders) {
     Text cookies;
-    for (const Text& line : rt::Split(responseHeaders, "\r\n")) {
+    for (const Text& line : HeaderLines(responseHeaders)) {
         if (rt::Find(line, "Set-Cookie") < 0) continue;
         Text piece = rt::Find(line, ";") > 0 ? TextBetween(line, "Set-Cookie:", ";")
                                              : rt::Replace(line, "Set-Cookie:", "", 1, -1, false);

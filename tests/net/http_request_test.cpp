@@ -337,6 +337,26 @@ TEST(HttpRequest, ReceivedCookiesFromSetCookieLines) {
     EXPECT_EQ(shout.ReceivedCookies, "c=3");
 }
 
+// Header lines end at every CR LF: a cookie value whose last byte is above 0x7F must not take
+// the next header line with it.
+TEST(HttpRequest, ReceivedCookiesEndAtEveryLineBreak) {
+    struct Case {
+        const char* name;
+        Text headers;
+        Text cookies;
+    } cases[] = {
+        {"high byte before the line break",
+         "HTTP/1.1 200 OK\r\nSet-Cookie: b=\xb2\r\nContent-Length: 0\r\nSet-Cookie: a=1; Path=/",
+         "b=\xb2; a=1"},
+        {"second line without attributes", "HTTP/1.1 200 OK\r\nset-cookie: x=\xd6\xd0\r\nX: y",
+         "x=\xd6\xd0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(HttpReceivedCookies(HttpResponseHeaders(c.headers)), c.cookies);
+    }
+}
+
 TEST(HttpRequest, SendCookiesSwitchesTheStoreOff) {
     fake::FakeSite site;
     site.SetCookies("/jar3/set", {"stored=1; Path=/jar3"});
