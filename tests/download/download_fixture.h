@@ -22,18 +22,9 @@
 #include "search/sources.h"
 #include "support/chapter_pages.h"
 #include "support/fake_site.h"
+#include "support/wait.h"
 
 namespace dltest {
-
-// Waits until `cond` holds, checking every few milliseconds, for at most `ms`.
-inline bool WaitFor(const std::function<bool()>& cond, int ms = 20000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 // A u8 literal as plain bytes.
 inline std::string U8(std::u8string_view s) { return std::string(s.begin(), s.end()); }

@@ -14,19 +14,10 @@
 #include "search/search.h"
 #include "search/sources.h"
 #include "support/fake_site.h"
+#include "support/wait.h"
 #include "support/site_pages.h"
 
 namespace {
-
-// Waits until `cond` holds, checking every few milliseconds, for at most `ms`.
-bool WaitFor(const std::function<bool()>& cond, int ms = 30000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 // Two novels whose names share the searched title, by different authors: source A lists both
 // (slots 5 and 4), source B leads straight to the exact match (slot 1).

@@ -20,6 +20,7 @@
 #include "search/search.h"
 #include "search/sources.h"
 #include "support/fake_site.h"
+#include "support/wait.h"
 #include "support/site_pages.h"
 
 namespace srchtest {
@@ -57,16 +58,6 @@ inline const Text kDownload = "\xCF\xC2\xD4\xD8";
 
 inline Text ToGbk(std::string_view utf8) { return rt::ConvertEncoding(utf8, "UTF-8", "GBK"); }
 inline std::string U8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
-
-// Waits until `cond` holds, checking every few milliseconds, for at most `ms`.
-inline bool WaitFor(const std::function<bool()>& cond, int ms = 20000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 // A gate that a fake site's handler waits at until the test opens it.
 class Gate {

@@ -26,6 +26,7 @@
 #include "support/fake_site.h"
 #include "support/site_pages.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 
 namespace {
 
@@ -33,15 +34,6 @@ using namespace std::chrono_literals;
 
 constexpr int kCycles = 50;
 constexpr int kCycleDeadlineMs = 60000;
-
-bool WaitFor(const std::function<bool()>& cond, int ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
