@@ -209,11 +209,14 @@ TEST_F(SaveFlowTest, ThePanelSavesTheDownloadedNovelAfterANewSearch) {
     EXPECT_EQ(Caption(), save_text::SearchCaption());
 
     Search(u8"星河夜话", {5});
-    ASSERT_TRUE(WaitFor([] {
+    // Every source of the new search has written its message before the panel's button is
+    // pressed, so the tip label's last word is the save's.
+    ASSERT_TRUE(rt::WaitForThreads(30000));
+    {
         ProgramState& s = State();
         std::lock_guard lock(s.resultsLock);
-        return s.ResultNames[5] == Gbk(u8"星河夜话");
-    }));
+        ASSERT_EQ(s.ResultNames[5], Gbk(u8"星河夜话"));
+    }
     RenameSave();
 
     const std::vector<std::string> entries = dir.Entries();
