@@ -29,7 +29,7 @@ std::string Escape(const std::string& utf8) {
 }
 
 void Write(const Change& change) {
-    std::string line = Spec(change.ctl).name;
+    std::string line = TableEntry(change.ctl).name;
     switch (change.prop) {
         case Prop::Text: line += "\ttext\t" + Escape(GbkToUtf8(change.text)); break;
         case Prop::Visible: line += std::string("\tvisible\t") + (change.visible ? "1" : "0"); break;

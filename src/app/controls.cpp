@@ -133,7 +133,7 @@ const std::vector<ControlSpec>& ControlTable() {
     return table;
 }
 
-const ControlSpec& Spec(Ctl c) { return ControlTable().at(static_cast<std::size_t>(c)); }
+const ControlSpec& TableEntry(Ctl c) { return ControlTable().at(static_cast<std::size_t>(c)); }
 
 int ControlByName(std::string_view utf8Name) {
     for (const ControlSpec& s : ControlTable())
@@ -205,11 +205,11 @@ void ResetControls() {
     Store& s = TheStore();
     std::lock_guard lock(s.lock);
     s.ResetLocked();
-    for (const ControlSpec& spec : ControlTable()) {
-        const Value& v = s.values[spec.id];
-        s.Notify(Change{spec.id, Prop::Text, v.text, v.visible, v.width});
-        s.Notify(Change{spec.id, Prop::Visible, {}, v.visible, v.width});
-        s.Notify(Change{spec.id, Prop::Width, {}, v.visible, v.width});
+    for (const ControlSpec& entry : ControlTable()) {
+        const Value& v = s.values[entry.id];
+        s.Notify(Change{entry.id, Prop::Text, v.text, v.visible, v.width});
+        s.Notify(Change{entry.id, Prop::Visible, {}, v.visible, v.width});
+        s.Notify(Change{entry.id, Prop::Width, {}, v.visible, v.width});
     }
 }
 

@@ -70,7 +70,7 @@ struct ControlSpec {
 };
 
 const std::vector<ControlSpec>& ControlTable();  // indexed by Ctl
-const ControlSpec& Spec(Ctl c);
+const ControlSpec& TableEntry(Ctl c);
 int ControlByName(std::string_view utf8Name);  // -1 if unknown
 
 // ---- The store ----

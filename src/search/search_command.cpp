@@ -18,7 +18,7 @@ std::atomic<int> gTickMs{1000};
 void StartSearch() {
     const srch::SearchTexts& t = srch::T();
     const Text title = ui::GetText(ui::搜索_编辑框);
-    if (title.empty() || title == ui::Spec(ui::搜索_编辑框).startText || title == t.singleBlank) {
+    if (title.empty() || title == ui::TableEntry(ui::搜索_编辑框).startText || title == t.singleBlank) {
         srch::ShowTip(t.emptyTitle);
         return;
     }

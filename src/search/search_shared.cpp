@@ -32,7 +32,7 @@ int BeginSearch() {
     const int n = ++gSearchNumber;
     for (int slot = 1; slot <= 5; ++slot) ui::SetText(ResultButton(slot), Text());
     for (ui::Ctl box : {ui::小说名称_编辑框, ui::小说作者_编辑框, ui::小说最新_编辑框, ui::小说简介_编辑框}) {
-        ui::SetText(box, ui::Spec(box).startText);
+        ui::SetText(box, ui::TableEntry(box).startText);
     }
     return n;
 }

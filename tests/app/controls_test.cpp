@@ -71,8 +71,8 @@ TEST(ControlTable, StartTextsAreExactGbkBytes) {
          "\xC7\xEB\xD6\xA7\xB3\xD6\xD5\xFD\xB0\xE6\xD0\xA1\xCB\xB5\xA3\xAC\xC4\xFA\xB5\xC4\xD6\xA7"
          "\xB3\xD6\xCA\xC7\xD7\xF7\xD5\xDF\xB5\xC4\xB6\xAF\xC1\xA6"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Spec(c.ctl).startText, c.bytes) << Spec(c.ctl).name;
-    EXPECT_EQ(Spec(小说简介_编辑框).startText.size(), 218u);
+    for (const Case& c : cases) EXPECT_EQ(TableEntry(c.ctl).startText, c.bytes) << TableEntry(c.ctl).name;
+    EXPECT_EQ(TableEntry(小说简介_编辑框).startText.size(), 218u);
 }
 
 TEST(ControlTable, OnlyThePanelTheTipAndTheProgressDisplayStartHidden) {
@@ -88,8 +88,8 @@ TEST(ControlTable, FramesShowAThinEdgeAroundTheirBoxes) {
                                          {标签7, 小说最新_编辑框},
                                          {标签8, 小说简介_编辑框}};
     for (auto [frame, box] : pairs) {
-        const ControlSpec& f = Spec(frame);
-        const ControlSpec& b = Spec(box);
+        const ControlSpec& f = TableEntry(frame);
+        const ControlSpec& b = TableEntry(box);
         EXPECT_EQ(f.x, b.x - 1) << f.name;
         EXPECT_EQ(f.x + f.width, b.x + b.width + 1) << f.name;
         EXPECT_GE(f.y + f.height, b.y + b.height + 1) << f.name;
@@ -98,7 +98,7 @@ TEST(ControlTable, FramesShowAThinEdgeAroundTheirBoxes) {
 }
 
 TEST(ControlTable, PanelChildrenFitOnThePanel) {
-    const ControlSpec& panel = Spec(图片框1);
+    const ControlSpec& panel = TableEntry(图片框1);
     int children = 0;
     for (const ControlSpec& s : ControlTable()) {
         if (s.parent != 图片框1) continue;
@@ -109,8 +109,8 @@ TEST(ControlTable, PanelChildrenFitOnThePanel) {
         EXPECT_LE(s.y + s.height, panel.height) << s.name;
     }
     EXPECT_EQ(children, 7);
-    EXPECT_TRUE(Spec(原尺寸_超级按钮).hasPicture);
-    EXPECT_TRUE(Spec(现尺寸_超级按钮).hasPicture);
+    EXPECT_TRUE(TableEntry(原尺寸_超级按钮).hasPicture);
+    EXPECT_TRUE(TableEntry(现尺寸_超级按钮).hasPicture);
 }
 
 // ---- The store ----

@@ -27,15 +27,15 @@ protected:
                 ui::GetText(ui::小说最新_编辑框), ui::GetText(ui::小说简介_编辑框)};
     }
     static std::vector<Text> StartBoxes() {
-        return {ui::Spec(ui::小说名称_编辑框).startText, ui::Spec(ui::小说作者_编辑框).startText,
-                ui::Spec(ui::小说最新_编辑框).startText, ui::Spec(ui::小说简介_编辑框).startText};
+        return {ui::TableEntry(ui::小说名称_编辑框).startText, ui::TableEntry(ui::小说作者_编辑框).startText,
+                ui::TableEntry(ui::小说最新_编辑框).startText, ui::TableEntry(ui::小说简介_编辑框).startText};
     }
     size_t AllRequests() const { return a.Targets().size() + b.Targets().size() + c.Targets().size(); }
 };
 
 TEST_F(SearchCommandTest, EmptyHintOrOneBlankIsRefusedAndChangesNothing) {
     const Text hint = ToGbk(U8(u8"点此输入小说名称"));
-    ASSERT_EQ(ui::Spec(ui::搜索_编辑框).startText, hint);
+    ASSERT_EQ(ui::TableEntry(ui::搜索_编辑框).startText, hint);
     for (const Text& title : {Text(), hint, Text(" ")}) {
         SCOPED_TRACE("title '" + title + "'");
         ShowEarlierResults();

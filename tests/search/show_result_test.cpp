@@ -25,8 +25,8 @@ protected:
                 ui::GetText(ui::小说最新_编辑框), ui::GetText(ui::小说简介_编辑框)};
     }
     static std::vector<Text> StartBoxes() {
-        return {ui::Spec(ui::小说名称_编辑框).startText, ui::Spec(ui::小说作者_编辑框).startText,
-                ui::Spec(ui::小说最新_编辑框).startText, ui::Spec(ui::小说简介_编辑框).startText};
+        return {ui::TableEntry(ui::小说名称_编辑框).startText, ui::TableEntry(ui::小说作者_编辑框).startText,
+                ui::TableEntry(ui::小说最新_编辑框).startText, ui::TableEntry(ui::小说简介_编辑框).startText};
     }
 };
 

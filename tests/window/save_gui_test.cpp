@@ -68,12 +68,12 @@ protected:
 
     QWidget* W(Ctl c) { return window_->Control(c); }
     void Click(Ctl c) {
-        ASSERT_TRUE(W(c)->isVisible()) << Spec(c).name;
+        ASSERT_TRUE(W(c)->isVisible()) << TableEntry(c).name;
         QTest::mouseClick(W(c), Qt::LeftButton);
     }
     bool Shows(Ctl c, const Text& gbk) {
         QString want = ToQt(gbk);
-        if (Spec(c).multiLine) want.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (TableEntry(c).multiLine) want.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         return QTest::qWaitFor([&] { return window_->ShownText(c) == want; }, kWaitMs);
     }
     bool ShownSoon(Ctl c, bool shown) {

@@ -52,7 +52,7 @@ protected:
 
     QWidget* W(Ctl c) { return window_->Control(c); }
     void Click(Ctl c) {
-        ASSERT_TRUE(W(c)->isVisible()) << Spec(c).name;
+        ASSERT_TRUE(W(c)->isVisible()) << TableEntry(c).name;
         QTest::mouseClick(W(c), Qt::LeftButton);
     }
     bool Shows(Ctl c, std::u8string_view utf8) {

@@ -82,7 +82,7 @@ protected:
     QLineEdit* SearchBox() { return static_cast<QLineEdit*>(W(搜索_编辑框)); }
     QPlainTextEdit* Intro() { return static_cast<QPlainTextEdit*>(W(小说简介_编辑框)); }
     bool Shows(Ctl c, const Text& gbk) {
-        return QTest::qWaitFor([&] { return window_->ShownText(c) == Displayed(gbk, Spec(c).multiLine); },
+        return QTest::qWaitFor([&] { return window_->ShownText(c) == Displayed(gbk, TableEntry(c).multiLine); },
                                kWaitMs);
     }
     bool HiddenSoon(Ctl c, bool hidden) {
@@ -146,8 +146,8 @@ TEST_F(WindowTest, StackingFollowsTheTable) {
 
 TEST_F(WindowTest, StartsWithEmptyResultButtonsAndNoSelection) {
     for (Ctl c : {搜索_超级按钮1, 搜索_超级按钮2, 搜索_超级按钮3, 搜索_超级按钮4, 搜索_超级按钮5}) {
-        EXPECT_TRUE(window_->ShownText(c).isEmpty()) << Spec(c).name;
-        EXPECT_EQ(GetText(c), "") << Spec(c).name;
+        EXPECT_TRUE(window_->ShownText(c).isEmpty()) << TableEntry(c).name;
+        EXPECT_EQ(GetText(c), "") << TableEntry(c).name;
     }
     EXPECT_EQ(State().SelectedSlot, 0);
     EXPECT_EQ(window_->ShownText(小说名称_编辑框), QStringLiteral("Sorvane"));
@@ -348,7 +348,7 @@ TEST_F(WindowTest, DraggingAnythingElseDoesNotMoveTheWindow) {
         Mouse(w, QEvent::MouseButtonRelease, at + QPoint(40, 40), g + QPoint(40, 40), c.button,
               Qt::NoButton);
         QCoreApplication::processEvents();
-        EXPECT_EQ(window_->pos(), start) << Spec(c.ctl).name;
+        EXPECT_EQ(window_->pos(), start) << TableEntry(c.ctl).name;
     }
 }
 

@@ -177,13 +177,13 @@ WindowHandlers WindowHandlers::Program() {
 }
 
 void SearchBoxGotFocus() {
-    if (GetText(搜索_编辑框) == Spec(搜索_编辑框).startText) SetText(搜索_编辑框, {});
+    if (GetText(搜索_编辑框) == TableEntry(搜索_编辑框).startText) SetText(搜索_编辑框, {});
 }
 
 void SearchBoxLostFocus() {
     const Text t = GetText(搜索_编辑框);
     // One blank counts as nothing typed; two blanks are a title the user meant.
-    if (t.empty() || t == " ") SetText(搜索_编辑框, Spec(搜索_编辑框).startText);
+    if (t.empty() || t == " ") SetText(搜索_编辑框, TableEntry(搜索_编辑框).startText);
 }
 
 void TipLabelMouseMoved() {
@@ -421,12 +421,12 @@ void MainWindow::paintEvent(QPaintEvent*) {
 
 QString MainWindow::ShownText(Ctl c) const {
     QWidget* w = widgets_[c];
-    switch (Spec(c).kind) {
+    switch (TableEntry(c).kind) {
         case Kind::Label:
         case Kind::TransparentLabel:
             return static_cast<Caption*>(w)->text();
         case Kind::EditBox:
-            if (Spec(c).multiLine) return static_cast<QPlainTextEdit*>(w)->toPlainText();
+            if (TableEntry(c).multiLine) return static_cast<QPlainTextEdit*>(w)->toPlainText();
             return static_cast<QLineEdit*>(w)->text();
         case Kind::StyledButton:
             return static_cast<QAbstractButton*>(w)->text();
@@ -477,7 +477,7 @@ void MainWindow::ApplyPendingChanges() {
 
 void MainWindow::Apply(const Change& change) {
     QWidget* w = widgets_[change.ctl];
-    const ControlSpec& s = Spec(change.ctl);
+    const ControlSpec& s = TableEntry(change.ctl);
     switch (change.prop) {
         case Prop::Text: {
             const QString text = ToQt(change.text);
