@@ -24,12 +24,11 @@
 #include "support/fake_site.h"
 #include "support/site_pages.h"
 #include "support/temp_dir.h"
+#include "gui_flow.h"
 
 namespace {
 
 using namespace ui;
-
-constexpr int kWaitMs = 30000;
 
 std::string U8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
@@ -41,54 +40,11 @@ const std::vector<fake::ShelvedNovel>& Shelf() {
 }
 const std::string kFile = U8(u8"雾港来信-沈听雨.txt");
 
-class SaveGuiTest : public ::testing::Test {
+class SaveGuiTest : public GuiFlowTest {
 protected:
-    void SetUp() override {
-        rt::ResetStop();
-        CreateState();
-        ResetControls();
-        SetSourceBases(a_.Base(), b_.Base(), c_.Base());
-        SetCooldownTickMs(1);
+    void Prepare() override {
         fake::InstallShelf(a_, b_, c_, Shelf());
         ASSERT_TRUE(rt::SetRunDirectoryForTests(dir_.gbkPath()));
-        window_ = std::make_unique<MainWindow>(WindowHandlers::Program());
-        window_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    }
-
-    void TearDown() override {
-        rt::RequestStop();
-        EXPECT_TRUE(rt::WaitForThreads(30000));
-        window_.reset();
-        rt::ResetStop();
-        SetCooldownTickMs(1000);
-        ResetControls();
-        ReleaseState();
-    }
-
-    QWidget* W(Ctl c) { return window_->Control(c); }
-    void Click(Ctl c) {
-        ASSERT_TRUE(W(c)->isVisible()) << TableEntry(c).name;
-        QTest::mouseClick(W(c), Qt::LeftButton);
-    }
-    bool Shows(Ctl c, const Text& gbk) {
-        QString want = ToQt(gbk);
-        if (TableEntry(c).multiLine) want.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        return QTest::qWaitFor([&] { return window_->ShownText(c) == want; }, kWaitMs);
-    }
-    bool ShownSoon(Ctl c, bool shown) {
-        return QTest::qWaitFor([&] { return W(c)->isVisible() == shown; }, kWaitMs);
-    }
-
-    // Focus clears the hint; the title arrives as an input method delivers it.
-    void Type(std::u8string_view title) {
-        QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
-        QApplication::sendEvent(W(搜索_编辑框), &focus);
-        ASSERT_TRUE(Shows(搜索_编辑框, ""));
-        for (QChar ch : QString::fromUtf8(U8(title))) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(W(搜索_编辑框), &press);
-        }
     }
 
     // Download the chosen result with the download button and wait for the save button.
@@ -103,9 +59,7 @@ protected:
         return s.PartTexts[1] + s.PartTexts[2] + s.PartTexts[3];
     }
 
-    fake::FakeSite a_, b_, c_;
     TempDir dir_;
-    std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(SaveGuiTest, SearchChooseDownloadSaveThenRenameAndOverwrite) {

@@ -17,60 +17,15 @@
 #include "search/sources.h"
 #include "support/demo_library.h"
 #include "support/fake_site.h"
+#include "gui_flow.h"
 
 namespace {
 
 using namespace ui;
 
-constexpr int kWaitMs = 30000;
-
-std::string U8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
-
-class SearchGuiTest : public ::testing::Test {
+class SearchGuiTest : public GuiFlowTest {
 protected:
-    void SetUp() override {
-        rt::ResetStop();
-        CreateState();
-        ResetControls();
-        SetSourceBases(a_.Base(), b_.Base(), c_.Base());
-        SetCooldownTickMs(1);
-        fake::InstallDemoLibrary(a_, b_, c_);
-        window_ = std::make_unique<MainWindow>(WindowHandlers::Program());
-        window_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    }
-
-    void TearDown() override {
-        rt::RequestStop();
-        EXPECT_TRUE(rt::WaitForThreads(30000));
-        window_.reset();
-        rt::ResetStop();
-        SetCooldownTickMs(1000);
-        ResetControls();
-        ReleaseState();
-    }
-
-    QWidget* W(Ctl c) { return window_->Control(c); }
-    void Click(Ctl c) {
-        ASSERT_TRUE(W(c)->isVisible()) << TableEntry(c).name;
-        QTest::mouseClick(W(c), Qt::LeftButton);
-    }
-    bool Shows(Ctl c, std::u8string_view utf8) {
-        QString want = QString::fromUtf8(U8(utf8));
-        return QTest::qWaitFor([&] { return window_->ShownText(c) == want; }, kWaitMs);
-    }
-    // Focus clears the hint; the title arrives as an input method delivers it.
-    void Type(std::u8string_view title) {
-        QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
-        QApplication::sendEvent(W(搜索_编辑框), &focus);
-        for (QChar ch : QString::fromUtf8(U8(title))) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(W(搜索_编辑框), &press);
-        }
-    }
-
-    fake::FakeSite a_, b_, c_;
-    std::unique_ptr<MainWindow> window_;
+    void Prepare() override { fake::InstallDemoLibrary(a_, b_, c_); }
 };
 
 TEST_F(SearchGuiTest, SearchFillsTheResultButtonsAndTheBoxes) {
